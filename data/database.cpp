@@ -94,21 +94,27 @@ QString whyNotOurs(Connection &c)
 std::unique_ptr<Connection> openDatabase(const QString &path)
 {
     if (!QFile::exists(path)) throw DbError(QStringLiteral("数据库文件不存在：%1").arg(path));
-    std::unique_ptr<Connection> c;
+    // Look at the file read-only first: opening read-write switches it to WAL
+    // mode (and writes a header into an empty file), and a file that is not
+    // ours must be left exactly as it was.
     int version = 0;
+    QString why;
     try {
-        c = Connection::open(path, Connection::Mode::ReadWrite);
-        version = c->userVersion();
+        auto probe = Connection::open(path, Connection::Mode::ReadOnly);
+        version = probe->userVersion();
+        if (version <= kSchemaVersion) why = whyNotOurs(*probe);
     } catch (const DbError &e) {
         throw DbError(QStringLiteral("无法打开数据库文件%1，它不是本系统的数据库或已损坏。\n%2").arg(path, e.message()));
     }
+    if (version < 1)
+        throw DbError(QStringLiteral("%1 不是本系统的数据库文件（未知的数据库版本%2）。").arg(path).arg(version));
     if (version > kSchemaVersion)
         throw DbError(QStringLiteral("数据库文件%1来自更新版本的程序（版本%2），本程序只认识版本%3，请升级程序。")
                           .arg(path)
                           .arg(version)
                           .arg(kSchemaVersion));
-    const QString why = whyNotOurs(*c);
     if (!why.isEmpty()) throw DbError(QStringLiteral("%1 不是本系统的数据库文件（%2）。").arg(path, why));
+    auto c = Connection::open(path, Connection::Mode::ReadWrite);
     if (version < kSchemaVersion) migrate(*c, migrations(), kSchemaVersion);
     return c;
 }

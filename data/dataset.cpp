@@ -604,7 +604,7 @@ void Dataset::cancel()
         state_ = State::Browse;
         emit rowRemoved(row);
         cur_ = std::min(row, recordCount() - 1);
-        eof_ = recordCount() == 0;
+        bof_ = eof_ = recordCount() == 0;
         emit currentRowChanged(cur_);
         emit stateChanged();
     }

@@ -182,8 +182,10 @@ QString createTableSql(const TableDef &t)
         QString s = quoteIdent(c.name);
         switch (c.type) {
         case ColType::AutoNumber: s += QLatin1String(" INTEGER PRIMARY KEY AUTOINCREMENT"); break;
+        // Text compares without regard to letter case, as users expect of
+        // names and numbers typed in either case.
         case ColType::Text:
-        case ColType::Memo:
+        case ColType::Memo: s += QLatin1String(" TEXT COLLATE NOCASE"); break;
         case ColType::Date: s += QLatin1String(" TEXT"); break;
         case ColType::Integer:
         case ColType::YesNo:

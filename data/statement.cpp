@@ -6,10 +6,28 @@ namespace tolvaris {
 
 Statement &Statement::where(const QString &condition, const QVariantList &values)
 {
-    static const QRegularExpression hasWhere(QStringLiteral("\\bwhere\\b"),
-                                             QRegularExpression::CaseInsensitiveOption);
-    text += hasWhere.match(text).hasMatch() ? QStringLiteral(" and ") : QStringLiteral(" where ");
-    text += condition;
+    static const QRegularExpression whereRe(QStringLiteral("\\bwhere\\b"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression orderRe(QStringLiteral("\\border\\s+by\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression orRe(QStringLiteral("\\bor\\b"), QRegularExpression::CaseInsensitiveOption);
+    // The new condition goes before an "order by" and binds to the whole
+    // existing condition, so an "or" there cannot widen what it admits.
+    QString tail;
+    const auto order = orderRe.match(text);
+    if (order.hasMatch()) {
+        tail = QLatin1Char(' ') + text.mid(order.capturedStart());
+        text = text.left(order.capturedStart()).trimmed();
+    }
+    const auto w = whereRe.match(text);
+    if (w.hasMatch()) {
+        const QString existing = text.mid(w.capturedEnd()).trimmed();
+        if (orRe.match(existing).hasMatch())
+            text = text.left(w.capturedEnd()) + QStringLiteral(" (") + existing + QLatin1Char(')');
+        text += QStringLiteral(" and ");
+    } else {
+        text += QStringLiteral(" where ");
+    }
+    text += condition + tail;
     params += values;
     return *this;
 }
