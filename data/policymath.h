@@ -68,8 +68,4 @@ std::array<CheckColumns, kAutoCheckCount> autoCheckColumns(const QString &policy
 // The premium column of a policy table: 保险费合计, 保费 or 保险费.
 QString premiumColumn(const QString &policyTable);
 
-// An amount in Chinese financial capital numerals, rounded to fen:
-// 0 → "零元整", 10.05 → "壹拾元零伍分", 100010 → "壹拾万零壹拾元整".
-QString capitalAmountText(Money amount);
-
 } // namespace tolvaris
