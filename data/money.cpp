@@ -21,18 +21,6 @@ constexpr qint64 pow10(int n)
     return r;
 }
 
-QString groupThousands(const QString &digits)
-{
-    QString out;
-    out.reserve(digits.size() + digits.size() / 3);
-    const int n = int(digits.size());
-    for (int i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0) out += QLatin1Char(',');
-        out += digits[i];
-    }
-    return out;
-}
-
 } // namespace
 
 std::optional<Decimal> Decimal::parse(const QString &text)
@@ -113,14 +101,25 @@ QString Money::plainText() const
 
 QString Money::displayText() const
 {
+    // Built backwards in a small buffer: grids format many of these.
     const qint64 cents = qint64(divRoundHalfAway(v_, 100));
-    const quint64 a = cents < 0 ? quint64(-cents) : quint64(cents);
-    QString s = groupThousands(QString::number(a / 100));
-    s += QLatin1Char('.');
-    const int frac = int(a % 100);
-    s += QLatin1Char(char('0' + frac / 10));
-    s += QLatin1Char(char('0' + frac % 10));
-    return cents < 0 ? QLatin1Char('-') + s : s;
+    quint64 a = cents < 0 ? quint64(-cents) : quint64(cents);
+    char buf[40];
+    char *p = buf + sizeof buf;
+    *--p = char('0' + a % 10);
+    a /= 10;
+    *--p = char('0' + a % 10);
+    a /= 10;
+    *--p = '.';
+    int digits = 0;
+    do {
+        if (digits > 0 && digits % 3 == 0) *--p = ',';
+        *--p = char('0' + a % 10);
+        a /= 10;
+        ++digits;
+    } while (a > 0);
+    if (cents < 0) *--p = '-';
+    return QString::fromLatin1(p, int(buf + sizeof buf - p));
 }
 
 std::optional<Money> Money::percentOf(const QString &percent) const
