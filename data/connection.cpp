@@ -146,7 +146,7 @@ std::unique_ptr<Connection> Connection::open(const QString &path, Mode mode)
     sqlite3_extended_result_codes(db, 1);
     // A second copy of the program may hold the file for a moment.
     sqlite3_busy_timeout(db, 5000);
-    if (mode != Mode::ReadOnly) {
+    if (mode == Mode::ReadWrite || mode == Mode::Create) {
         c->exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         c->exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     }

@@ -56,7 +56,9 @@ private:
 
 class Connection {
 public:
-    enum class Mode { ReadWrite, ReadOnly, Create };
+    // Inspect reads and writes nothing itself, but may tidy away the WAL
+    // side files of a WAL database on close (a read-only open cannot).
+    enum class Mode { ReadWrite, ReadOnly, Create, Inspect };
     // Opens the file; Create makes a new file and fails if one exists.
     static std::unique_ptr<Connection> open(const QString &path, Mode mode = Mode::ReadWrite);
     static std::unique_ptr<Connection> openMemory();

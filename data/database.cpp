@@ -123,7 +123,7 @@ CheckResult checkDatabase(const QString &path)
 {
     if (!QFile::exists(path)) return {false, QStringLiteral("文件不存在：%1").arg(path)};
     try {
-        auto c = Connection::open(path, Connection::Mode::ReadOnly);
+        auto c = Connection::open(path, Connection::Mode::Inspect);
         const QVariant ok = c->scalar(QStringLiteral("PRAGMA integrity_check"));
         if (ok.toString() != QLatin1String("ok"))
             return {false, QStringLiteral("完整性检查未通过：%1").arg(ok.toString())};

@@ -62,6 +62,9 @@ TEST_F(DbFile, CreateMakesOursAndRefusesAnExistingFile)
         EXPECT_FALSE(q.step());
     }
     EXPECT_TRUE(checkDatabase(path).ok) << checkDatabase(path).reason.toStdString();
+    // Checking a closed WAL database leaves no side files behind.
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral("-wal")));
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral("-shm")));
     EXPECT_NO_THROW(openDatabase(path));
 
     // Anything already at the path stays as it is, ours or not.
