@@ -2,6 +2,7 @@
 // Policy arithmetic shared by the accounts tab and the demo generator: the
 // premium split, the automatic settlement checks and the audit state.
 // Pure functions over Money; no widgets, no database.
+#include "appstate.h"  // kAudited, kNotAudited
 #include "money.h"
 
 #include <QString>
@@ -9,9 +10,6 @@
 #include <optional>
 
 namespace tolvaris {
-
-inline const QString kAudited = QStringLiteral("已审核");
-inline const QString kNotAudited = QStringLiteral("未审核");
 
 // The four split formulas. Ratios are percentages as typed ("12.5"); the
 // result is rounded to cents; nullopt when the ratio is not a number.
