@@ -3,6 +3,7 @@
 #include "artwork.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPainter>
 #include <QScreen>
@@ -26,13 +27,17 @@ void TFrmStart::paintEvent(QPaintEvent *)
     p.drawPixmap(rect(), artwork::splashPicture(devicePixelRatioF()));
 }
 
-void TFrmStart::showSplash(std::chrono::milliseconds duration)
+void TFrmStart::showSplash(std::chrono::milliseconds duration, const std::function<void()> &meanwhile)
 {
     TFrmStart splash;
+    QElapsedTimer shown;
+    shown.start();
     splash.show();
     QApplication::processEvents();
     splash.repaint();
     QApplication::processEvents();
+    if (meanwhile) meanwhile();
+    duration -= std::chrono::milliseconds(shown.elapsed());
     if (duration.count() > 0) {
         // Wait without taking input: nothing else is on the screen yet, and
         // the splash still repaints if it is uncovered meanwhile.

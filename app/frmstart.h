@@ -2,6 +2,7 @@
 // The splash window shown between start-up and the login.
 #include <QWidget>
 #include <chrono>
+#include <functional>
 
 namespace tolvaris {
 
@@ -13,9 +14,11 @@ public:
 
     explicit TFrmStart(QWidget *parent = nullptr);
 
-    // Creates a splash, shows it centred on the screen, lets it paint, keeps
-    // it up for `duration` and closes it.
-    static void showSplash(std::chrono::milliseconds duration = kShowTime);
+    // Creates a splash, shows it centred on the screen, lets it paint, runs
+    // `meanwhile` (start-up work the splash hides), keeps it up until
+    // `duration` has passed since it appeared and closes it.
+    static void showSplash(std::chrono::milliseconds duration = kShowTime,
+                           const std::function<void()> &meanwhile = {});
 
 protected:
     void paintEvent(QPaintEvent *event) override;

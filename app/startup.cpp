@@ -67,16 +67,22 @@ int runProgram(const Services &services)
     // itself.
     const Context ctx{services, &session, &appState()};
 
-    TFrmMain mainWindow(ctx);
-    TFrmStart::showSplash();
-    bool loggedIn = false;
-    {
-        TFrmLogin login(ctx);
-        ctx.modal().run(login);
-        loggedIn = login.loggedIn();
-    }
+    // The windows are built while the splash is up, so that the login
+    // appears as soon as the splash goes.
+    std::unique_ptr<TFrmMain> mainWindow;
+    std::unique_ptr<TFrmLogin> login;
+    TFrmStart::showSplash(TFrmStart::kShowTime, [&] {
+        mainWindow = std::make_unique<TFrmMain>(ctx);
+        login = std::make_unique<TFrmLogin>(ctx);
+        login->ensurePolished();
+        login->adjustSize();
+        login->winId();  // the native window, ahead of the show
+    });
+    ctx.modal().run(*login);
+    const bool loggedIn = login->loggedIn();
+    login.reset();
     if (!loggedIn) return 0;
-    mainWindow.showMaximized();
+    mainWindow->showMaximized();
     return QApplication::exec();
 }
 } // namespace

@@ -1,6 +1,7 @@
 #include "dataset.h"
 
 #include <sqlite3.h>
+#include <algorithm>
 #include <cstring>
 
 namespace tolvaris {
@@ -329,10 +330,12 @@ void Dataset::setState(State s)
 }
 
 // Moving off a row that is being edited posts it first, as leaving an
-// edited record does.
+// edited record does; an appended row nobody has filled in is dropped
+// instead, so an empty row started in a list is never written by moving on.
 void Dataset::checkBrowse()
 {
-    if (state_ == State::Edit || state_ == State::Insert) post();
+    if (state_ == State::Insert && std::find(modified_.begin(), modified_.end(), true) == modified_.end()) cancel();
+    else if (state_ == State::Edit || state_ == State::Insert) post();
 }
 
 void Dataset::first()
