@@ -3,7 +3,11 @@
 #include "artwork.h"
 #include "backup.h"
 #include "frmabout.h"
+#include "frmaddkh.h"
 #include "frmadmin.h"
+#include "frmchexianbaodan.h"
+#include "frmmykh.h"
+#include "refdata.h"
 #include "version.h"
 
 #include <QApplication>
@@ -170,11 +174,9 @@ void TFrmMain::buildCommands()
 
     // Commands whose windows are not part of the program yet.
     for (const char *name :
-         {"actNewCustomer", "actCustomerList", "actMyCustomers", "actNewMotor", "actNewMarine", "actNewNonMotor",
-          "actPolicyList", "actMyPolicies", "actQuery", "actReceived", "actSettled", "actFeesPaid", "actRefunded",
-          "actStatBusiness", "actStatPremium", "actStatSettlement", "actStatRefund", "actWorkLog", "actClauses",
-          "actAlertSettings", "actAlertRenewal", "actAlertPremium", "actAlertBirthday", "actYwly", "actBdlb",
-          "actDkyh", "actHylb", "actToolYwly", "actToolBdlb", "actToolDkyh", "actToolHylb"})
+         {"actNewMarine", "actNewNonMotor", "actPolicyList", "actMyPolicies", "actQuery", "actReceived", "actSettled",
+          "actFeesPaid", "actRefunded", "actStatBusiness", "actStatPremium", "actStatSettlement", "actStatRefund",
+          "actWorkLog", "actClauses", "actAlertSettings", "actAlertRenewal", "actAlertPremium", "actAlertBirthday"})
         command(QString::fromLatin1(name))->setEnabled(false);
 }
 
@@ -491,6 +493,34 @@ void TFrmMain::connectCommands()
     on("actTileVertical", [this] { tileVertically(); });
     on("actTrayToggle", [this] { toggleMainWindow(); });
 
+    // Customers: the list opens (or comes to the front) first, so a new
+    // customer shows in it.
+    auto customerList = [this] {
+        openChild<TFrmMyKh>();
+        setSideBarVisible(true);
+    };
+    on("actCustomerList", customerList);
+    on("actMyCustomers", customerList);
+    on("actNewCustomer", [this] {
+        openChild<TFrmMyKh>();
+        openNewCustomer(ctx_, this);
+        setSideBarVisible(true);
+    });
+
+    // Reference data: the menu items and the tool bar's drop-down alike.
+    const struct {
+        const char *menu, *tool;
+        RefKind kind;
+    } refs[] = {{"actYwly", "actToolYwly", RefKind::BusinessSource},
+                {"actBdlb", "actToolBdlb", RefKind::SubjectCategory},
+                {"actDkyh", "actToolDkyh", RefKind::LoanBank},
+                {"actHylb", "actToolHylb", RefKind::Industry}};
+    for (const auto &r : refs) {
+        const RefKind kind = r.kind;
+        on(r.menu, [this, kind] { openReferenceWindow(ctx_, this, kind); });
+        on(r.tool, [this, kind] { openReferenceWindow(ctx_, this, kind); });
+    }
+
     // New policies always start in new-row mode, from the menu, the tool bar
     // and the keys alike.
     for (const char *n : {"actNewMotor", "actNewMarine", "actNewNonMotor"}) {
@@ -502,9 +532,9 @@ void TFrmMain::connectCommands()
 void TFrmMain::newPolicy(QAction *editorCommand)
 {
     ctx_.state->EditMode = QStringLiteral("N");
-    // The editor of `editorCommand` opens here once the policy editors are
-    // part of the program; until then the command stays disabled.
-    Q_UNUSED(editorCommand);
+    // The marine and non-motor editors are not part of the program yet;
+    // their commands stay disabled.
+    if (editorCommand == command(QStringLiteral("actNewMotor"))) openMotorPolicyNew(ctx_, this);
 }
 
 void TFrmMain::endProgram()
