@@ -1,6 +1,7 @@
 #include "frmadmin.h"
 
 #include "artwork.h"
+#include "toolbar.h"
 #include "fields.h"
 
 #include <QComboBox>
@@ -30,18 +31,6 @@ const QString kDeleteTitle = QStringLiteral("删除提示");
 
 const Statement kAllUsers("select * from admin");
 
-QToolButton *toolButton(QToolBar *bar, const QString &objectName, const QString &caption, const QIcon &icon)
-{
-    auto *b = new QToolButton(bar);
-    b->setObjectName(objectName);
-    b->setText(caption);
-    b->setIcon(icon);
-    b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    b->setAutoRaise(true);
-    bar->addWidget(b);
-    return b;
-}
-
 QLineEdit *lineEdit(QWidget *parent, const QString &objectName, bool password)
 {
     auto *e = new QLineEdit(parent);
@@ -66,14 +55,14 @@ TFrmAdmin::TFrmAdmin(const Context &ctx, QWidget *parent) : QDialog(parent), ctx
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setIconSize(QSize(20, 20));
     ToolBar1->setMovable(false);
-    btnNewUser = toolButton(ToolBar1, QStringLiteral("btnNewUser"), QStringLiteral("新添用户"),
+    btnNewUser = addToolButton(ToolBar1, QStringLiteral("btnNewUser"), QStringLiteral("新添用户"),
                             artwork::glyphIcon(QStringLiteral("新"), QColor(0x3a, 0x7d, 0x44)));
-    btnModify = toolButton(ToolBar1, QStringLiteral("btnModify"), kModifyCaption,
+    btnModify = addToolButton(ToolBar1, QStringLiteral("btnModify"), kModifyCaption,
                            artwork::glyphIcon(QStringLiteral("改"), QColor(0x1f, 0x4e, 0x79)));
-    btnDelete = toolButton(ToolBar1, QStringLiteral("btnDelete"), QStringLiteral("删除"),
+    btnDelete = addToolButton(ToolBar1, QStringLiteral("btnDelete"), QStringLiteral("删除"),
                            artwork::glyphIcon(QStringLiteral("删"), QColor(0xb0, 0x3a, 0x2e)));
     ToolBar1->addSeparator();
-    btnExit = toolButton(ToolBar1, QStringLiteral("btnExit"), QStringLiteral("退出"),
+    btnExit = addToolButton(ToolBar1, QStringLiteral("btnExit"), QStringLiteral("退出"),
                          artwork::glyphIcon(QStringLiteral("退"), QColor(0x6b, 0x6b, 0x6b)));
 
     auto *panel = new QFrame(this);

@@ -1,6 +1,7 @@
 #include "refdata.h"
 
 #include "artwork.h"
+#include "toolbar.h"
 #include "datagrid.h"
 #include "formbuilder.h"
 
@@ -42,15 +43,7 @@ std::array<QPointer<RefListWindow>, 4> &openLists()
 QToolButton *toolButton(QToolBar *bar, const QString &objectName, const QString &caption, const QString &glyph,
                         const QColor &color)
 {
-    auto *b = new QToolButton(bar);
-    b->setObjectName(objectName);
-    b->setText(caption);
-    b->setToolTip(caption);
-    b->setIcon(artwork::glyphIcon(glyph, color));
-    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    b->setAutoRaise(true);
-    bar->addWidget(b);
-    return b;
+    return addToolButton(bar, objectName, caption, artwork::glyphIcon(glyph, color), Qt::ToolButtonTextUnderIcon);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "frmmykh.h"
 
 #include "artwork.h"
+#include "toolbar.h"
 #include "datagrid.h"
 #include "export.h"
 #include "fields.h"
@@ -32,15 +33,8 @@ const QString kDeleteTitle = QStringLiteral("删除提示");
 QToolButton *toolButton(QToolBar *bar, const QString &objectName, const QString &caption, const QString &glyph,
                         const QColor &color, const QString &hint = {})
 {
-    auto *b = new QToolButton(bar);
-    b->setObjectName(objectName);
-    b->setText(caption);
-    b->setToolTip(hint.isEmpty() ? caption : hint);
-    b->setIcon(artwork::glyphIcon(glyph, color));
-    b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    b->setAutoRaise(true);
-    bar->addWidget(b);
-    return b;
+    return addToolButton(bar, objectName, caption, artwork::glyphIcon(glyph, color), Qt::ToolButtonTextBesideIcon,
+                         hint);
 }
 
 QList<GridColumn> customerColumns()
