@@ -155,7 +155,9 @@ TEST(FrmAdmin, AddingChecksFieldsInOrderThenAppends)
 
         EXPECT_EQ(f.messageTexts(), QStringList{c.message});
         EXPECT_EQ(f.fake.messages.calls.back().icon, QMessageBox::Information);
-        if (c.focus) EXPECT_EQ(f.focused(), QString::fromUtf8(c.focus));
+        if (c.focus) {
+            EXPECT_EQ(f.focused(), QString::fromUtf8(c.focus));
+        }
         if (!c.added) {
             EXPECT_EQ(f.rows(), before);
             EXPECT_EQ(f.w->edtName->text(), QString::fromUtf8(c.name));  // nothing emptied
@@ -368,13 +370,16 @@ TEST(FrmAdmin, DeletesOnlyAPickedUserAfterConfirmation)
         f.click(f.w->btnDelete);
 
         EXPECT_EQ(f.messageTexts(), c.messages);
-        if (!c.messages.isEmpty()) EXPECT_EQ(f.fake.messages.calls.back().icon,
-                                             c.messages.first() == ask ? QMessageBox::Question
-                                                                       : QMessageBox::Information);
+        if (!c.messages.isEmpty()) {
+            EXPECT_EQ(f.fake.messages.calls.back().icon,
+                      c.messages.first() == ask ? QMessageBox::Question : QMessageBox::Information);
+        }
         QStringList names;
         for (const QString &r : f.rows()) names << r.section(QLatin1Char('/'), 0, 0);
         EXPECT_EQ(names, c.namesAfter);
         EXPECT_EQ(f.listed(), c.namesAfter);
-        if (c.messages.value(0) == ask) EXPECT_TRUE(f.w->edtPassword->text().isEmpty());
+        if (c.messages.value(0) == ask) {
+            EXPECT_TRUE(f.w->edtPassword->text().isEmpty());
+        }
     }
 }
