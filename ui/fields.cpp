@@ -393,7 +393,11 @@ void ChoicePair::setChoice(int which)
 
 void focusField(QWidget *w)
 {
-    if (w) w->setFocus(Qt::TabFocusReason);
+    if (!w) return;
+    // Moving by keyboard: buttons draw their focus frame, so the user sees
+    // that the next Enter presses them.
+    if (QWidget *win = w->window()) win->setAttribute(Qt::WA_KeyboardFocusChange);
+    w->setFocus(Qt::TabFocusReason);
 }
 
 EnterChain::EnterChain(QObject *parent) : QObject(parent) {}

@@ -272,6 +272,11 @@ QWidget *FormBuilder::build(QWidget *parent)
             rowLayout->addWidget(s);
         }
     }
+    // Settle the pages' layouts now, so that a dialog asked for its size
+    // before it is shown (to centre it) gets the size it will have.
+    for (QWidget *p : pages_)
+        if (p->layout()) p->layout()->activate();
+    if (form_->layout()) form_->layout()->activate();
     return form_;
 }
 
