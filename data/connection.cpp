@@ -17,13 +17,30 @@ QString errorText(sqlite3 *db)
 Query::Query(Connection &c, const QString &sql) : conn_(&c)
 {
     const QByteArray u = sql.toUtf8();
+    if (auto it = c.cache_.find(u); it != c.cache_.end()) {
+        stmt_ = it.value();
+        key_ = u;
+        c.cache_.erase(it);
+        return;
+    }
+    key_ = u;
     if (sqlite3_prepare_v2(c.handle(), u.constData(), int(u.size()), &stmt_, nullptr) != SQLITE_OK)
         throw DbError(QStringLiteral("数据库语句错误：%1\n%2").arg(errorText(c.handle()), sql));
 }
 
-Query::Query(Query &&o) noexcept : conn_(o.conn_), stmt_(o.stmt_) { o.stmt_ = nullptr; }
+Query::Query(Query &&o) noexcept : conn_(o.conn_), stmt_(o.stmt_), key_(std::move(o.key_)) { o.stmt_ = nullptr; }
 
-Query::~Query() { sqlite3_finalize(stmt_); }
+Query::~Query()
+{
+    if (!stmt_) return;
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+    if (conn_->cache_.size() >= 64 || conn_->cache_.contains(key_)) {
+        sqlite3_finalize(stmt_);
+        return;
+    }
+    conn_->cache_.insert(key_, stmt_);
+}
 
 void Query::fail(const char *what) const
 {
@@ -163,7 +180,11 @@ std::unique_ptr<Connection> Connection::openMemory()
     return std::unique_ptr<Connection>(new Connection(db, QStringLiteral(":memory:")));
 }
 
-Connection::~Connection() { sqlite3_close_v2(db_); }
+Connection::~Connection()
+{
+    for (sqlite3_stmt *s : std::as_const(cache_)) sqlite3_finalize(s);
+    sqlite3_close_v2(db_);
+}
 
 void Connection::exec(const QString &sql)
 {

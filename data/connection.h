@@ -1,6 +1,7 @@
 #pragma once
 // A small interface over the database engine. Everything engine-specific
 // (SQLite here) stays behind it, so another engine can be added later.
+#include <QHash>
 #include <QString>
 #include <QVariant>
 #include <memory>
@@ -52,6 +53,7 @@ private:
     [[noreturn]] void fail(const char *what) const;
     Connection *conn_;
     sqlite3_stmt *stmt_ = nullptr;
+    QByteArray key_;
 };
 
 class Connection {
@@ -88,7 +90,10 @@ private:
     sqlite3 *db_;
     QString path_;
     friend class Transaction;
+    friend class Query;
     int savepointDepth_ = 0;
+    // Prepared statements kept for reuse, by their text (reset, unbound).
+    QHash<QByteArray, sqlite3_stmt *> cache_;
 };
 
 // Unit of work: commits on commit(), rolls back when it leaves scope

@@ -245,24 +245,39 @@ void Dataset::open()
     if (!conn_) throw DbError(QStringLiteral("数据集%1没有数据库连接").arg(name_));
     Query q(*conn_, stmt_.text);
     q.bindAll(stmt_.params);
-    tableName_ = tableOfStatement(stmt_.text);
-    table_ = findTable(tableName_);
-    cols_.clear();
-    colIndex_.clear();
-    keyCol_ = -1;
+    const QString tableName = tableOfStatement(stmt_.text);
+    const TableDef *table = findTable(tableName);
     const int n = q.columnCount();
-    for (int c = 0; c < n; ++c) {
-        Col col{q.columnName(c), ColType::Text, nullptr};
-        col.def = table_ ? table_->column(col.name) : nullptr;
-        if (col.def) {
-            col.type = col.def->type;
-        } else {
-            const char *decl = sqlite3_column_decltype(q.handle(), c);
-            if (decl && QByteArray(decl).toUpper().contains("INT")) col.type = ColType::Integer;
+    // The same table and result columns as last time (a reopen): the column
+    // map stands as it is.
+    bool same = table == table_ && tableName == tableName_ && n == int(colNames_.size());
+    for (int c = 0; same && c < n; ++c)
+        same = std::strcmp(sqlite3_column_name(q.handle(), c), colNames_[size_t(c)].constData()) == 0;
+    if (!same) {
+        tableName_ = tableName;
+        table_ = table;
+        cols_.clear();
+        colIndex_.clear();
+        exactIndex_.clear();
+        quoted_.clear();
+        colNames_.clear();
+        keyCol_ = -1;
+        for (int c = 0; c < n; ++c) {
+            Col col{q.columnName(c), ColType::Text, nullptr};
+            colNames_.push_back(QByteArray(sqlite3_column_name(q.handle(), c)));
+            col.def = table_ ? table_->column(col.name) : nullptr;
+            if (col.def) {
+                col.type = col.def->type;
+            } else {
+                const char *decl = sqlite3_column_decltype(q.handle(), c);
+                if (decl && QByteArray(decl).toUpper().contains("INT")) col.type = ColType::Integer;
+            }
+            if (table_ && col.def == &table_->key()) keyCol_ = c;
+            colIndex_.insert(col.name.toLower(), c);
+            exactIndex_.insert(col.name, c);
+            quoted_ << quoteIdent(col.name);
+            cols_.push_back(std::move(col));
         }
-        if (table_ && col.def == &table_->key()) keyCol_ = c;
-        colIndex_.insert(col.name.toLower(), c);
-        cols_.push_back(std::move(col));
     }
     rows_ = std::make_unique<RowStore>(n);
     while (q.step()) rows_->push(rows_->encode(q.handle(), false));
@@ -289,6 +304,7 @@ void Dataset::close()
 
 int Dataset::columnIndex(const QString &name) const
 {
+    if (auto it = exactIndex_.constFind(name); it != exactIndex_.cend()) return it.value();
     if (name.compare(QLatin1String("RecID"), Qt::CaseInsensitive) == 0) return kRecId;
     return colIndex_.value(name.toLower(), -1);
 }
@@ -556,7 +572,7 @@ void Dataset::post()
     QVariantList vals;
     for (int c = 0; c < columnCount(); ++c) {
         if (c == keyCol_ || !modified_[size_t(c)] || !cols_[size_t(c)].def) continue;
-        names << quoteIdent(cols_[size_t(c)].name);
+        names << quoted_[c];
         vals << buffer_[c];
     }
     if (state_ == State::Edit) {

@@ -123,6 +123,9 @@ private:
     int keyCol_ = -1;
     std::vector<Col> cols_;
     QHash<QString, int> colIndex_;
+    QHash<QString, int> exactIndex_;   // as the result names them: no case folding on the common path
+    QStringList quoted_;
+    std::vector<QByteArray> colNames_;
     std::unique_ptr<RowStore> rows_;
     int cur_ = -1;
     bool bof_ = true, eof_ = true;

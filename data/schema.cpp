@@ -151,6 +151,8 @@ const ColumnDef *TableDef::column(const QString &n) const
 int TableDef::columnIndex(const QString &n) const
 {
     for (size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].name == n) return int(i);
+    for (size_t i = 0; i < columns.size(); ++i)
         if (columns[i].name.compare(n, Qt::CaseInsensitive) == 0) return int(i);
     return -1;
 }
