@@ -12,34 +12,11 @@ INSURED="E2E Insured"
 CONTACT="E2E Contact"
 KIND=机动车辆保险
 
-if [ "${1:-}" = "--inside" ]; then
-    # Runs under xvfb-run with WORK and OUT exported by the outer part.
-    fail() { echo "FAIL: $*" >&2; exit 1; }
-    find_window() { timeout 20 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
-    focus() { timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
-    # KEY pressed COUNT times.
-    press() { local k=$1 n=$2 keys=(); for _ in $(seq "$n"); do keys+=("$k"); done; xdotool key --delay 15 "${keys[@]}"; }
-    # Waits until no visible window matches; false after 10 s.
-    gone() {
-        for _ in $(seq 100); do
-            [ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ] && return 0
-            sleep 0.1
-        done
-        return 1
-    }
-    db() { sqlite3 "$WORK/Data/data.dat" "$1"; }
+. "$(dirname "$0")/lib.sh"
 
-    "$WORK/tolvaris" >"$WORK/program.log" 2>&1 &
-    PID=$!
-    trap 'kill "$PID" 2>/dev/null; wait "$PID" 2>/dev/null' EXIT
-
-    LOGIN=$(find_window '^用户登陆$') || true
-    [ -n "$LOGIN" ] || fail "no login window; program output: $(cat "$WORK/program.log")"
-    focus "$LOGIN"
-    xdotool type --delay 20 admin
-    xdotool key Return
-    MAIN=$(find_window '^TolvarisV2\.0') || true
-    [ -n "$MAIN" ] || fail "no main window after the login; output: $(cat "$WORK/program.log")"
+inside() {
+    start_program
+    log_in admin
 
     focus "$MAIN"
     xdotool key F2
@@ -60,7 +37,7 @@ if [ "${1:-}" = "--inside" ]; then
     xdotool key Return
     xdotool type --delay 15 "$CONTACT"
     sleep 0.3
-    import -window root "$OUT/motor_e2e_insured.png" || fail "screenshot failed"
+    shot motor_e2e_insured.png
 
     # 37 steps on to the cover start on "基本险信息" (both dates start as
     # today, which the save refuses), then the end, then the premium on "帐务".
@@ -71,7 +48,7 @@ if [ "${1:-}" = "--inside" ]; then
     xdotool key Return
     xdotool type --delay 15 1234.56
     sleep 0.3
-    import -window root "$OUT/motor_e2e_accounts.png" || fail "screenshot failed"
+    shot motor_e2e_accounts.png
 
     # The accounts tab's chain (issue date, four ratios with their amounts,
     # ten settlement rows of amount, way and date) ends on "保存", which
@@ -81,7 +58,7 @@ if [ "${1:-}" = "--inside" ]; then
 
     MSG=$(find_window '^(提示|保存提示)$') || true
     [ -n "$MSG" ] || fail "no message after saving the policy"
-    import -window root "$OUT/motor_e2e_saved.png" || fail "screenshot failed"
+    shot motor_e2e_saved.png
     TITLE=$(xdotool getwindowname "$MSG")
     [ "$TITLE" = 提示 ] || fail "the save was refused with a \"$TITLE\" message (see motor_e2e_saved.png)"
     focus "$MSG"
@@ -100,27 +77,11 @@ if [ "${1:-}" = "--inside" ]; then
     [ "$CUSTOMER" = "$CONTACT|$KIND|admin|1" ] || fail "the companion khgx row is '$CUSTOMER', wanted '$CONTACT|$KIND|admin|1'"
     echo "PASS: new motor policy and its customer-register row saved through the editor"
     exit 0
-fi
+}
 
-EXE=${1:?usage: motor_e2e.sh TOLVARIS TOLVARIS_DB OUTPUT_DIR}
-DBTOOL=${2:?usage: motor_e2e.sh TOLVARIS TOLVARIS_DB OUTPUT_DIR}
-OUT=${3:-/tmp}
+prepare() {
+    [ "$(db "select count(*) from 车险投保单 where 保单号='$NUMBER'")" = 0 ] ||
+        fail "the demo database already holds policy $NUMBER"
+}
 
-command -v xvfb-run >/dev/null 2>&1 || { echo "SKIP: xvfb-run is not installed"; exit 77; }
-for tool in xdotool import sqlite3; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is not installed" >&2; exit 1; }
-done
-
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-mkdir -p "$OUT" "$WORK/run"
-chmod 700 "$WORK/run"
-
-"$DBTOOL" demo "$WORK/Data/data.dat" --customers 50 --policies 50 >/dev/null || { echo "FAIL: demo database" >&2; exit 1; }
-[ "$(sqlite3 "$WORK/Data/data.dat" "select count(*) from 车险投保单 where 保单号='$NUMBER'")" = 0 ] ||
-    { echo "FAIL: the demo database already holds policy $NUMBER" >&2; exit 1; }
-cp "$EXE" "$WORK/tolvaris"
-
-# Its own runtime folder: the lock of a copy the developer runs does not count.
-export WORK OUT XDG_RUNTIME_DIR="$WORK/run" QT_QPA_PLATFORM=xcb
-timeout 60 xvfb-run -a -s "-screen 0 1280x800x24" bash "$0" --inside
+e2e_main "$0" 60 "$@"
