@@ -65,6 +65,13 @@ std::vector<ServiceCall> FakeMessages::messages() const
     return out;
 }
 
+QStringList FakeMessages::texts() const
+{
+    QStringList out;
+    for (const auto &m : messages()) out << m.title + QLatin1Char('|') + m.text;
+    return out;
+}
+
 // ---------------------------------------------------------------- files
 
 QString FakeFiles::saveFile(QWidget *parent, const QString &title, const QString &filter,

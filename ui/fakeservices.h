@@ -5,6 +5,7 @@
 #include "services.h"
 
 #include <QPointer>
+#include <QStringList>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -52,6 +53,8 @@ public:
 
     // The message calls only (information, question, error), in order.
     std::vector<ServiceCall> messages() const;
+    // The same as "title|text", the form tests compare with.
+    QStringList texts() const;
     const ServiceCall *last() const { return calls.empty() ? nullptr : &calls.back(); }
 };
 

@@ -75,11 +75,7 @@ public:
     void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
 
     QStringList messageTexts() const
-    {
-        QStringList out;
-        for (const auto &m : fake.messages.messages()) out << m.title + QLatin1Char('|') + m.text;
-        return out;
-    }
+    { return fake.messages.texts(); }
 
     QString focused() const { return w->focusWidget() ? w->focusWidget()->objectName() : QString(); }
 

@@ -59,11 +59,7 @@ public:
     QString path(const QString &name) const { return QDir(dir.path()).filePath(name); }
 
     QStringList messageTexts() const
-    {
-        QStringList out;
-        for (const auto &m : fake.messages.messages()) out << m.title + QLatin1Char('|') + m.text;
-        return out;
-    }
+    { return fake.messages.texts(); }
 
     QTemporaryDir dir;
     FakeServices fake;

@@ -54,11 +54,7 @@ public:
     }
 
     QStringList messageTexts() const
-    {
-        QStringList out;
-        for (const auto &m : fake.messages.messages()) out << m.title + QLatin1Char('|') + m.text;
-        return out;
-    }
+    { return fake.messages.texts(); }
 
     QTemporaryDir dir;
     FakeServices fake;

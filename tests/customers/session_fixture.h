@@ -38,11 +38,7 @@ public:
     }
     // The messages shown so far as "title|text".
     QStringList messages() const
-    {
-        QStringList out;
-        for (const auto &m : fake.messages.messages()) out << m.title + QLatin1Char('|') + m.text;
-        return out;
-    }
+    { return fake.messages.texts(); }
     int modalCount() const
     {
         int n = 0;
