@@ -77,6 +77,9 @@ AmountEdit::AmountEdit(QWidget *parent) : QLineEdit(parent), validator_(new Amou
 void AmountEdit::setValue(Money m)
 {
     const bool changed = m != value_;
+    // The same value set while the user types ("100." is 100) leaves the
+    // half-typed text alone.
+    if (!changed && hasFocus()) return;
     value_ = m;
     showValue();
     if (changed) emit valueChanged(m);

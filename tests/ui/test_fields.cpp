@@ -121,6 +121,12 @@ TEST(AmountEdit, TypingAndChangeSignal)
     amount->setValue(Money::fromWhole(1600));
     ASSERT_EQ(changed.count(), 6);
     EXPECT_EQ(changed.last().at(0).value<Money>(), Money::fromWhole(1600));
+    // A mirror setting the same value back while the user types keeps the
+    // half-typed text.
+    QTest::keyClicks(amount, QLatin1String("."));
+    amount->setValue(Money::fromWhole(1600));
+    EXPECT_EQ(amount->text(), QStringLiteral("1600."));
+    EXPECT_EQ(changed.count(), 6);
 
     // Deleting every digit empties the field: zero.
     amount->selectAll();
