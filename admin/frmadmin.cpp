@@ -158,6 +158,18 @@ bool TFrmAdmin::ordinary() const { return ctx_.state->IsOrdinaryUser; }
 
 void TFrmAdmin::info(const QString &text) { ctx_.messages().information(this, QStringLiteral("信息"), text); }
 
+bool TFrmAdmin::allFilled(std::initializer_list<std::pair<QLineEdit *, QString>> checks)
+{
+    // In order: the first empty field says its message and takes the focus.
+    for (const auto &[edit, message] : checks) {
+        if (!edit->text().isEmpty()) continue;
+        info(message);
+        edit->setFocus();
+        return false;
+    }
+    return true;
+}
+
 int TFrmAdmin::roleIndex(const QString &quanxian)
 {
     // The rights rule: ordinary exactly when the stored text is "0".
@@ -344,21 +356,10 @@ void TFrmAdmin::btnOkClick()
 {
     if (AdminMode == 1) {
         if (ordinary()) return;  // adding is for advanced users only
-        if (edtName->text().isEmpty()) {
-            info(QStringLiteral("提示：用户名称不能为空！"));
-            edtName->setFocus();
+        if (!allFilled({{edtName, QStringLiteral("提示：用户名称不能为空！")},
+                        {edtPassword, QStringLiteral("提示：用户密码不能为空！")},
+                        {edtConfirm, QStringLiteral("提示：确认密码不能为空！")}}))
             return;
-        }
-        if (edtPassword->text().isEmpty()) {
-            info(QStringLiteral("提示：用户密码不能为空！"));
-            edtPassword->setFocus();
-            return;
-        }
-        if (edtConfirm->text().isEmpty()) {
-            info(QStringLiteral("提示：确认密码不能为空！"));
-            edtConfirm->setFocus();
-            return;
-        }
         if (edtConfirm->text() != edtPassword->text()) {
             info(QStringLiteral("提示：您两次输入的密码不一致！"));
             edtConfirm->selectAll();
@@ -379,16 +380,9 @@ void TFrmAdmin::btnOkClick()
     }
     if (AdminMode != 2) return;
 
-    if (edtPassword->text().isEmpty()) {
-        info(QStringLiteral("提示：旧密码不能为空！"));
-        edtPassword->setFocus();
+    if (!allFilled({{edtPassword, QStringLiteral("提示：旧密码不能为空！")},
+                    {edtConfirm, QStringLiteral("提示：新密码不能为空！")}}))
         return;
-    }
-    if (edtConfirm->text().isEmpty()) {
-        info(QStringLiteral("提示：新密码不能为空！"));
-        edtConfirm->setFocus();
-        return;
-    }
     Dataset &d = admin();
     // No current row (an ordinary user whose row has gone) matches no password.
     if (d.currentRow() < 0 || edtPassword->text() != d.text(QStringLiteral("pass"))) {

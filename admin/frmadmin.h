@@ -6,6 +6,8 @@
 
 #include <QDialog>
 #include <QVariant>
+#include <initializer_list>
+#include <utility>
 
 class QComboBox;
 class QLabel;
@@ -75,6 +77,7 @@ private:
     void backToAdding();
     void clearEdits();
     void info(const QString &text);
+    bool allFilled(std::initializer_list<std::pair<QLineEdit *, QString>> checks);
     // The role entry of a stored quanxian value.
     static int roleIndex(const QString &quanxian);
     int rowOfId(const QVariant &id) const;

@@ -645,6 +645,23 @@ bool TFrmCheXianBaodan::numbersStorable()
     return true;
 }
 
+bool TFrmCheXianBaodan::guardedSave(const std::function<void()> &write, const std::function<void()> &undo)
+{
+    // A value the columns refuse, or a failed write: nothing stays written,
+    // and the user is told why.
+    try {
+        write();
+        return true;
+    } catch (const ValueError &e) {
+        undo();
+        ctx_.messages().information(this, kSaveTitle, e.message());
+    } catch (const DbError &e) {
+        undo();
+        showFailure(e.message());
+    }
+    return false;
+}
+
 void TFrmCheXianBaodan::showFailure(const QString &text)
 {
     ctx_.messages().error(this, kNoticeTitle, text);
@@ -690,33 +707,27 @@ bool TFrmCheXianBaodan::insertPolicy()
         }
         tx.reset();
     };
-    try {
-        if (!pol.isActive()) pol.open();
-        if (!cus.isActive()) cus.open();
-        tx.emplace(ctx_.db());
-        pol.append();
-        writePolicy(pol, *form_, *accounts_, *ctx_.state);
-        cus.append();
-        cus.setText(QStringLiteral("zlxr"), textOf(cContact));
-        cus.setText(QStringLiteral("xianzhong"), ctx_.state->PolicyKind);
-        cus.setText(QStringLiteral("khly"), textOf(cSource));
-        cus.setText(QStringLiteral("baodanhao"), textOf(cNumber));
-        cus.setText(QStringLiteral("用户"), ctx_.state->CurrentUser);
-        // The customer row first, then the policy, both or neither.
-        cus.post();
-        customerPosted = true;
-        pol.post();
-        policyPosted = true;
-        tx->commit();
-        return true;
-    } catch (const ValueError &e) {
-        undo();
-        ctx_.messages().information(this, kSaveTitle, e.message());
-    } catch (const DbError &e) {
-        undo();
-        showFailure(e.message());
-    }
-    return false;
+    return guardedSave(
+        [&] {
+            if (!pol.isActive()) pol.open();
+            if (!cus.isActive()) cus.open();
+            tx.emplace(ctx_.db());
+            pol.append();
+            writePolicy(pol, *form_, *accounts_, *ctx_.state);
+            cus.append();
+            cus.setText(QStringLiteral("zlxr"), textOf(cContact));
+            cus.setText(QStringLiteral("xianzhong"), ctx_.state->PolicyKind);
+            cus.setText(QStringLiteral("khly"), textOf(cSource));
+            cus.setText(QStringLiteral("baodanhao"), textOf(cNumber));
+            cus.setText(QStringLiteral("用户"), ctx_.state->CurrentUser);
+            // The customer row first, then the policy, both or neither.
+            cus.post();
+            customerPosted = true;
+            pol.post();
+            policyPosted = true;
+            tx->commit();
+        },
+        undo);
 }
 
 bool TFrmCheXianBaodan::updatePolicy()
@@ -737,33 +748,27 @@ bool TFrmCheXianBaodan::updatePolicy()
         }
         tx.reset();
     };
-    try {
-        if (pol.state() != Dataset::State::Edit) pol.edit();
-        writePolicy(pol, *form_, *accounts_, *ctx_.state);
-        tx.emplace(db);
-        // The companion customer row is the one this policy's new-policy
-        // save created: its number is the policy's stored (old) number and
-        // its kind the motor kind. It is found by key in the table, not in
-        // ADOQuery1, whose statement belongs to whichever list loaded it
-        // last and may not hold the row. Should older rows carry the same
-        // number (a policy deleted and entered again), the newest is this
-        // policy's; no other customer row is touched.
-        const QVariant id = pol.value(QStringLiteral("id"));
-        const QVariant oldNumber = db.scalar(QStringLiteral("select 保单号 from 车险投保单 where id=?"), {id});
-        db.exec(QStringLiteral("update khgx set zlxr=?, khly=?, baodanhao=? where ID=(select max(ID) from khgx"
-                               " where baodanhao=? and xianzhong=?)"),
-                {textOf(cContact), textOf(cSource), textOf(cNumber), oldNumber, kKindMotor});
-        pol.post();
-        tx->commit();
-        return true;
-    } catch (const ValueError &e) {
-        undo();
-        ctx_.messages().information(this, kSaveTitle, e.message());
-    } catch (const DbError &e) {
-        undo();
-        showFailure(e.message());
-    }
-    return false;
+    return guardedSave(
+        [&] {
+            if (pol.state() != Dataset::State::Edit) pol.edit();
+            writePolicy(pol, *form_, *accounts_, *ctx_.state);
+            tx.emplace(db);
+            // The companion customer row is the one this policy's new-policy
+            // save created: its number is the policy's stored (old) number and
+            // its kind the motor kind. It is found by key in the table, not in
+            // ADOQuery1, whose statement belongs to whichever list loaded it
+            // last and may not hold the row. Should older rows carry the same
+            // number (a policy deleted and entered again), the newest is this
+            // policy's; no other customer row is touched.
+            const QVariant id = pol.value(QStringLiteral("id"));
+            const QVariant oldNumber = db.scalar(QStringLiteral("select 保单号 from 车险投保单 where id=?"), {id});
+            db.exec(QStringLiteral("update khgx set zlxr=?, khly=?, baodanhao=? where ID=(select max(ID) from khgx"
+                                   " where baodanhao=? and xianzhong=?)"),
+                    {textOf(cContact), textOf(cSource), textOf(cNumber), oldNumber, kKindMotor});
+            pol.post();
+            tx->commit();
+        },
+        undo);
 }
 
 void TFrmCheXianBaodan::clearForNext()

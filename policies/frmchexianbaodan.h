@@ -6,6 +6,7 @@
 #include "context.h"
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -73,6 +74,7 @@ private:
     bool updatePolicy();
     void clearForNext();
     void refuse(const QString &title, const QString &text, int tab, QWidget *focus);
+    bool guardedSave(const std::function<void()> &write, const std::function<void()> &undo);
     void showFailure(const QString &text);
 
     QWidget *field(const QString &key) const;

@@ -18,6 +18,14 @@ struct MotorRow {
     qint64 profit;         // 利润
 };
 
+// Texts from UTF-8 literals.
+inline QStringList L(std::initializer_list<const char *> items)
+{
+    QStringList out;
+    for (const char *s : items) out << QString::fromUtf8(s);
+    return out;
+}
+
 inline QVariant units(qint64 u) { return u < 0 ? QVariant() : QVariant(u); }
 inline QVariant text(const char *s) { return s ? QVariant(QString::fromUtf8(s)) : QVariant(); }
 

@@ -18,13 +18,6 @@ using namespace tolvaris::testing;
 
 namespace {
 
-QStringList L(std::initializer_list<const char *> items)
-{
-    QStringList out;
-    for (const char *s : items) out << QString::fromUtf8(s);
-    return out;
-}
-
 // Reads a workbook back with openpyxl: per cell its Python type, value
 // (dates as ISO text) and number format.
 QJsonArray readBack(const QString &path)

@@ -13,13 +13,6 @@ using namespace tolvaris::testing;
 
 namespace {
 
-QStringList L(std::initializer_list<const char *> items)
-{
-    QStringList out;
-    for (const char *s : items) out << QString::fromUtf8(s);
-    return out;
-}
-
 // RecID as the grid shows it, top to bottom.
 QStringList recIds(const DatasetModel &m)
 {
