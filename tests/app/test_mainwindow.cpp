@@ -245,11 +245,14 @@ TEST(MainWindow, CountersCountAllUsersAndSkipNullAndZero)
     EXPECT_LT(pos("lblChexianTotal").y(), pos("lblGedaiRefund").y());
     EXPECT_LT(pos("lblChexianReceived").y(), pos("lblGedaiSettled").y());
 
-    // Today's reminders only; the policy datasets keep the last counts.
+    // Today's reminders only; the policy datasets keep the last counted
+    // statements, not loaded until a window opens them.
     EXPECT_EQ(f.ctx.dm().AdoAlert.recordCount(), 1);
     EXPECT_EQ(f.ctx.dm().AdoAlert.statement().params, QVariantList{QStringLiteral("2024-03-15")});
     EXPECT_EQ(f.ctx.dm().AdoGedai.statement().text, QStringLiteral("select * from 个贷投保单 where 实收保费 <>0"));
     EXPECT_EQ(f.ctx.dm().AdoChexian.statement().text, QStringLiteral("select * from 车险投保单 where 实收保费 <>0 "));
+    EXPECT_FALSE(f.ctx.dm().AdoChexian.isActive());
+    f.ctx.dm().AdoChexian.open();
     EXPECT_EQ(f.ctx.dm().AdoChexian.recordCount(), 1);
 
     // TOLVARIS_GRAB=file.png keeps a picture of the window for a look.
