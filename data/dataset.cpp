@@ -239,11 +239,15 @@ void Dataset::setStatement(const Statement &st)
     stmt_ = st;
 }
 
-void Dataset::open()
+void Dataset::open() { openRows(true); }
+
+void Dataset::openForAppend() { openRows(false); }
+
+void Dataset::openRows(bool withRows)
 {
     if (isActive()) return;
     if (!conn_) throw DbError(QStringLiteral("数据集%1没有数据库连接").arg(name_));
-    Query q(*conn_, stmt_.text);
+    Query q(*conn_, withRows ? stmt_.text : QStringLiteral("select * from (%1) limit 0").arg(stmt_.text));
     q.bindAll(stmt_.params);
     const QString tableName = tableOfStatement(stmt_.text);
     const TableDef *table = findTable(tableName);

@@ -37,6 +37,9 @@ public:
     const Statement &statement() const { return stmt_; }
     void reopen(const Statement &st) { setStatement(st); open(); }
     void open();
+    // Opens with the statement's columns but none of its rows, for a window
+    // that only appends: the statement stays as it is for the next reopen.
+    void openForAppend();
     void close();
     bool isActive() const { return state_ != State::Inactive; }
     State state() const { return state_; }
@@ -113,7 +116,7 @@ private:
     void setState(State s);
     void checkBrowse();
     QVariant rowCell(int row, int col) const;
-    QVariantList readRow(Query &q) const;
+    void openRows(bool withRows);
 
     QString name_;
     Statement stmt_;

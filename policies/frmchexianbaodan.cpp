@@ -709,8 +709,9 @@ bool TFrmCheXianBaodan::insertPolicy()
     };
     return guardedSave(
         [&] {
-            if (!pol.isActive()) pol.open();
-            if (!cus.isActive()) cus.open();
+            // A dataset no window shows need not load its rows to take one more.
+            if (!pol.isActive()) pol.openForAppend();
+            if (!cus.isActive()) cus.openForAppend();
             tx.emplace(ctx_.db());
             pol.append();
             writePolicy(pol, *form_, *accounts_, *ctx_.state);

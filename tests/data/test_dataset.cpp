@@ -212,6 +212,29 @@ TEST_F(DatasetTest, AppendPostGetsKeyDefaultsAndRecIdOne)
     EXPECT_EQ(d.recNo(), 3);
 }
 
+TEST_F(DatasetTest, OpenForAppendLoadsNoRowsButWritesAndKeepsTheStatement)
+{
+    users(kABC);
+    const Statement st(QStringLiteral("select * from admin where quanxian=?"), {QStringLiteral("0")});
+    d.setStatement(st);
+    d.openForAppend();
+    EXPECT_TRUE(d.isActive());
+    EXPECT_EQ(d.recordCount(), 0);
+    EXPECT_NE(d.columnIndex(QStringLiteral("pass")), -1);
+    d.append();
+    d.setText(QStringLiteral("name"), QStringLiteral("d"));
+    d.setText(QStringLiteral("quanxian"), QStringLiteral("0"));
+    d.post();
+    EXPECT_EQ(d.recordCount(), 1);
+    EXPECT_EQ(d.text(QStringLiteral("id")), QStringLiteral("4"));
+    EXPECT_EQ(namesInTable(), kABC + QStringList{QStringLiteral("d")});
+    // The statement is unchanged: a reopen loads every row it selects.
+    EXPECT_EQ(d.statement(), st);
+    d.close();
+    d.open();
+    EXPECT_EQ(namesInDataset(), kABC + QStringList{QStringLiteral("d")});
+}
+
 TEST_F(DatasetTest, CancelAppendRemovesPendingRow)
 {
     openUsers(kABC);
