@@ -18,9 +18,9 @@
 // The shared datasets are set up as the running program has them after the
 // main window's first show: the session reconnected (every dataset closed),
 // AdoAlert on today's reminders, the counters leaving AdoGedai and
-// AdoChexian open on their "实收保费 <>0" statements, ADOQuery1 and ds
-// closed on their design statements. The editor therefore opens ADOQuery1
-// ("select * from khgx") on its first save; that save is shown on its own.
+// AdoChexian closed on their "实收保费 <>0" statements, ADOQuery1 and ds
+// closed on their design statements. The editor opens the closed datasets
+// for appending on its first save; that save is shown on its own.
 #include "fakeservices.h"
 #include "formbuilder.h"
 #include "accountstab.h"
@@ -98,10 +98,8 @@ void asAfterFirstShow(Session &session, const Context &ctx)
     session.reconnect();
     TDataModule1 &dm = session.dm();
     dm.AdoAlert.reopen(Statement(u8("Select * from Alert where AlertDate=?"), {dateToStorage(ctx.clock().today())}));
-    for (const char *cond : {"", " where 公司退费 <>0", " where 公司结费 <>0", " where 实收保费 <>0"}) {
-        dm.AdoGedai.reopen(Statement(u8("select * from 个贷投保单") + u8(cond)));
-        dm.AdoChexian.reopen(Statement(u8("select * from 车险投保单") + u8(cond) + (*cond ? u8(" ") : QString())));
-    }
+    dm.AdoGedai.setStatement(Statement(u8("select * from 个贷投保单 where 实收保费 <>0")));
+    dm.AdoChexian.setStatement(Statement(u8("select * from 车险投保单 where 实收保费 <>0 ")));
 }
 
 // What a user types for one policy: the required fields, the insured's
