@@ -456,7 +456,8 @@ DatasetRun runDatasets(const QString &editorCopy, const QString &path, int saves
     session.open();
     asAfterFirstShow(session, ctx);
     TDataModule1 &dm = session.dm();
-    dm.ADOQuery1.open();
+    dm.ADOQuery1.openForAppend();
+    dm.AdoChexian.openForAppend();
     auto setRow = [](Dataset &d, const StoredRow &row, const QString &number) {
         for (int c = 0; c < int(row.columns.size()); ++c)
             if (!row.values[c].isNull()) d.setValue(row.columns[c], c == row.numberColumn ? QVariant(number) : row.values[c]);
